@@ -1,0 +1,9 @@
+#include "framework/paint_dc.h"
+
+#include "framework/wnd.h"
+
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd), m_ps(), m_hDC(::BeginPaint(m_hWnd, &m_ps)) {}
+
+CPaintDC::~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+
+BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }

@@ -1,0 +1,24 @@
+// The upgrade notice: the program's only window. It shows the notice text and
+// offers the two upgrade steps as buttons.
+#pragma once
+
+#include "framework/dialog.h"
+#include "res/resource.h"
+
+class CTarvicUpdateHelperDlg : public CDialog {
+ public:
+  enum { IDD = IDD_NOTICE };
+
+  explicit CTarvicUpdateHelperDlg(CWnd* parent = nullptr);
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnUninstallOld();
+  void OnDownloadNew();
+
+  HICON m_hIcon;
+
+  DECLARE_MESSAGE_MAP()
+};
