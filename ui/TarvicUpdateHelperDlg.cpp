@@ -1,5 +1,8 @@
 #include "ui/TarvicUpdateHelperDlg.h"
 
+#include "actions/download_new.h"
+#include "actions/uninstall_old.h"
+#include "actions/win32_platform.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
 #include "ui/icon_origin.h"
@@ -41,6 +44,12 @@ void CTarvicUpdateHelperDlg::OnPaint() {
 
 HCURSOR CTarvicUpdateHelperDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
-void CTarvicUpdateHelperDlg::OnUninstallOld() {}
+void CTarvicUpdateHelperDlg::OnUninstallOld() {
+  Win32Platform windows;
+  UninstallOld(windows);
+}
 
-void CTarvicUpdateHelperDlg::OnDownloadNew() {}
+void CTarvicUpdateHelperDlg::OnDownloadNew() {
+  Win32Platform windows;
+  DownloadNew(windows);
+}
