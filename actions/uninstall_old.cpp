@@ -208,17 +208,24 @@ class WaitList {
   uint32_t ownedFrom_ = 0;
 };
 
-// After the started process: until no process of the job is left or the
-// uninstall key is gone, whichever comes first. Every wake-up re-checks both,
-// since a job's notifications are not to be relied on.
+// No process of the job is left, the uninstall key is gone, or the job cannot
+// tell us any more (then the started process, already ended, is all we follow).
+bool JobEmptyOrKeyGone(Platform& os, Handle job) {
+  uint32_t active = 0;
+  if (!os.QueryJobActiveProcesses(job, &active) || active == 0) return true;
+  return !UninstallKeyExists(os);
+}
+
+// After the started process: until the job is empty or the uninstall key is
+// gone, whichever comes first. Every wake-up looks again at both, since a
+// job's notifications are not to be relied on.
 void WaitForJobOrKeyRemoval(Platform& os, Handle job) {
+  if (JobEmptyOrKeyGone(os, job)) return;
   UninstallKeyWatch watch(os);
   for (;;) {
     // Armed before looking, so a removal right after the look still wakes us.
     const bool watching = watch.Arm();
-    uint32_t active = 0;
-    if (!os.QueryJobActiveProcesses(job, &active) || active == 0) return;
-    if (!UninstallKeyExists(os)) return;
+    if (JobEmptyOrKeyGone(os, job)) return;
 
     WaitList list(os);
     if (watching) list.AddEvent(watch.event());
