@@ -16,6 +16,7 @@ add_executable(TarvicUpdateHelper WIN32
   framework/cmd_target.cpp
   framework/control_container.cpp
   framework/dialog.cpp
+  framework/dll_search.cpp
   framework/message_box.cpp
   framework/paint_dc.cpp
   framework/satellite_module.cpp

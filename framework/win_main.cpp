@@ -2,11 +2,14 @@
 // application object's InitInstance.
 #include <windows.h>
 
-#include "framework/wnd.h"
+#include "framework/dll_search.h"
 #include "framework/win_app.h"
+#include "framework/wnd.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR /*commandLine*/,
                     int /*show*/) {
+  RestrictDllSearch();
+
   // Keep whatever error mode we were given and add ours; children inherit it.
   const UINT inherited = ::SetErrorMode(0);
   ::SetErrorMode(inherited | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
