@@ -8,7 +8,8 @@ export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
-# Starts Xvfb on a free display unless one is usable already.
+# Starts Xvfb on a free display unless one is usable already; XVFB_PID is
+# then the server we started, for the caller to stop.
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local number=97
@@ -19,6 +20,7 @@ start_display() {
   export DISPLAY=":$number"
   if ! xdpyinfo >/dev/null 2>&1; then
     Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   fi
 }
