@@ -43,6 +43,16 @@ class Platform {
   virtual uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* expanded,
                                      uint32_t size) = 0;
 
+  // GetFileAttributesW: the attributes, or kInvalidFileAttributes.
+  virtual uint32_t FileAttributes(const wchar_t* path) = 0;
+  // GetSystemDirectoryW, GetWindowsDirectoryW, GetEnvironmentVariableW: sizes
+  // count characters. The length written, without its terminator, when it
+  // fitted; the size needed, terminator included, when not; 0 when it failed
+  // (or the variable is not set).
+  virtual uint32_t SystemDirectory(wchar_t* buffer, uint32_t size) = 0;
+  virtual uint32_t WindowsDirectory(wchar_t* buffer, uint32_t size) = 0;
+  virtual uint32_t EnvironmentVariable(const wchar_t* name, wchar_t* buffer, uint32_t size) = 0;
+
   // CreateProcessW, with no security attributes: the handles it returns are
   // not inheritable.
   virtual bool StartProcess(const wchar_t* applicationName, wchar_t* commandLine,

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 
+#include "actions/command_program.h"
 #include "actions/owned_handle.h"
+#include "actions/text_sizes.h"
 #include "actions/uninstall_key.h"
 #include "actions/uninstall_texts.h"
 #include "actions/win32_values.h"
@@ -11,7 +13,6 @@
 namespace {
 
 const size_t kKeyPathUnits = 260;
-const size_t kCommandLineUnits = 260;
 const uint32_t kValueBytes = 512;
 // Room for the value's text and its terminator in kValueBytes: 255 units.
 const size_t kValueTextUnits = kValueBytes / 2 - 1;
@@ -94,17 +95,18 @@ bool ReadUninstallCommand(Platform& os, wchar_t (&commandLine)[kCommandLineUnits
 
 // ---- starting
 
-// The one place the uninstaller is started. Suspended, so that it is in its
-// job before it can start anything of its own.
-bool StartSuspended(Platform& os, wchar_t* commandLine, OwnedHandle& process,
-                    OwnedHandle& thread) {
+// The one place the uninstaller is started: the program we found, never one
+// CreateProcessW would look for. Suspended, so that it is in its job before
+// it can start anything of its own.
+bool StartSuspended(Platform& os, const wchar_t* program, wchar_t* commandLine,
+                    OwnedHandle& process, OwnedHandle& thread) {
   StartupInfo startup = {};
   startup.size = kStartupInfoSize;
   startup.flags = kStartfUseShowWindow | kStartfUseStdHandles;
   startup.showWindow = kSwShowNormal;
   // Standard handles stay null: the uninstaller gets none of ours.
   ProcessInfo started = {};
-  if (!os.StartProcess(nullptr, commandLine, true, kCreateSuspended, nullptr, nullptr, startup,
+  if (!os.StartProcess(program, commandLine, true, kCreateSuspended, nullptr, nullptr, startup,
                        &started))
     return false;
   process.Reset(started.process);
@@ -253,9 +255,11 @@ void WaitForUninstallEnd(Platform& os, Handle process, Handle job) {
 bool RunAndWait(Platform& os, const wchar_t* commandLine) {
   wchar_t writable[kCommandLineUnits] = {};
   if (!CopyText(writable, kCommandLineUnits, commandLine)) return false;
+  wchar_t program[kPathUnits] = {};
+  if (!FindProgram(os, writable, program)) return false;
 
   OwnedHandle process(os), thread(os);
-  if (!StartSuspended(os, writable, process, thread)) return false;
+  if (!StartSuspended(os, program, writable, process, thread)) return false;
 
   // No kill-on-close: should we die, the uninstaller carries on. Where our
   // own job forbids a nested one, the process handle is all we follow.

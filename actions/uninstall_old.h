@@ -7,8 +7,8 @@
 
 void UninstallOld(Platform& os);
 
-// Starts the command line (at most 259 units) and waits, answering messages
-// sent to us meanwhile, until the uninstall has ended: the started process
-// has, and then its job is empty or the uninstall key is gone. False when it
-// could not be started.
+// Starts the program the command line (at most 259 units) names, by the rules
+// of command_program.h, and waits, answering messages sent to us meanwhile,
+// until the uninstall has ended: the started process has, and then its job is
+// empty or the uninstall key is gone. False when it could not be started.
 bool RunAndWait(Platform& os, const wchar_t* commandLine);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "actions/text_sizes.h"
 #include "actions/win32_values.h"
 #include "framework/message_box.h"
 
@@ -12,6 +13,9 @@ static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE
 static_assert(kKeyRead == KEY_READ && kKeyNotify == KEY_NOTIFY, "");
 static_assert(kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ, "");
 static_assert(kRegNotifyChangeName == REG_NOTIFY_CHANGE_NAME, "");
+static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
+static_assert(kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
+static_assert(kPathUnits == MAX_PATH, "");
 static_assert(kStartupInfoSize == sizeof(STARTUPINFOW), "");
 static_assert(kStartfUseShowWindow == STARTF_USESHOWWINDOW, "");
 static_assert(kStartfUseStdHandles == STARTF_USESTDHANDLES, "");
@@ -83,6 +87,23 @@ long Win32Platform::NotifyKeyChange(Handle key, bool watchSubtree, uint32_t filt
 uint32_t Win32Platform::ExpandEnvironment(const wchar_t* source, wchar_t* expanded,
                                           uint32_t size) {
   return ::ExpandEnvironmentStringsW(source, expanded, size);
+}
+
+uint32_t Win32Platform::FileAttributes(const wchar_t* path) {
+  return ::GetFileAttributesW(path);
+}
+
+uint32_t Win32Platform::SystemDirectory(wchar_t* buffer, uint32_t size) {
+  return ::GetSystemDirectoryW(buffer, size);
+}
+
+uint32_t Win32Platform::WindowsDirectory(wchar_t* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryW(buffer, size);
+}
+
+uint32_t Win32Platform::EnvironmentVariable(const wchar_t* name, wchar_t* buffer,
+                                            uint32_t size) {
+  return ::GetEnvironmentVariableW(name, buffer, size);
 }
 
 bool Win32Platform::StartProcess(const wchar_t* applicationName, wchar_t* commandLine,

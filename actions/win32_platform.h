@@ -14,6 +14,10 @@ class Win32Platform : public Platform {
   long NotifyKeyChange(Handle key, bool watchSubtree, uint32_t filter, Handle event,
                        bool asynchronous) override;
   uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* expanded, uint32_t size) override;
+  uint32_t FileAttributes(const wchar_t* path) override;
+  uint32_t SystemDirectory(wchar_t* buffer, uint32_t size) override;
+  uint32_t WindowsDirectory(wchar_t* buffer, uint32_t size) override;
+  uint32_t EnvironmentVariable(const wchar_t* name, wchar_t* buffer, uint32_t size) override;
   bool StartProcess(const wchar_t* applicationName, wchar_t* commandLine, bool inheritHandles,
                     uint32_t creationFlags, const void* environment,
                     const wchar_t* currentDirectory, const StartupInfo& startup,

@@ -14,6 +14,9 @@ const uint32_t kRegSz = 1;
 const uint32_t kRegExpandSz = 2;
 const uint32_t kRegNotifyChangeName = 0x1;
 
+const uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+const uint32_t kFileAttributeDirectory = 0x10;
+
 // sizeof(STARTUPINFOW) in a 32-bit process.
 const uint32_t kStartupInfoSize = 68;
 const uint32_t kStartfUseShowWindow = 0x1;

@@ -13,6 +13,38 @@ const long kErrorMoreData = 234;
 const uint8_t kUndefinedByte = 0xAB;
 const uint8_t kBeyondDataByte = 0xCD;
 
+const uint32_t kFileAttributeArchive = 0x20;
+
+// How Windows compares paths, near enough for the tests.
+std::wstring Normalised(const std::wstring& path) {
+  std::wstring normalised = path;
+  for (wchar_t& unit : normalised) {
+    if (unit == L'/') unit = L'\\';
+    if (unit >= L'A' && unit <= L'Z') unit = static_cast<wchar_t>(unit - L'A' + L'a');
+  }
+  return normalised;
+}
+
+// A path Windows would resolve against the current folder or drive.
+bool DependsOnCurrentFolder(const std::wstring& path) {
+  const auto separator = [](wchar_t unit) { return unit == L'\\' || unit == L'/'; };
+  if (path.size() >= 3 && path[1] == L':' && separator(path[2])) return false;
+  return !(path.size() >= 2 && separator(path[0]) && separator(path[1]));
+}
+
+// What GetSystemDirectoryW, GetWindowsDirectoryW and GetEnvironmentVariableW
+// return for `value`; an empty one stands for a failure.
+uint32_t GiveText(const std::wstring& value, wchar_t* buffer, uint32_t size) {
+  if (value.empty()) return 0;
+  if (value.size() + 1 > size) {
+    std::fill(buffer, buffer + size, L'Z');
+    return static_cast<uint32_t>(value.size() + 1);
+  }
+  std::copy(value.begin(), value.end(), buffer);
+  buffer[value.size()] = L'\0';
+  return static_cast<uint32_t>(value.size());
+}
+
 const char* KindName(int kind) {
   static const char* const names[] = {"key", "process", "thread", "job", "event"};
   return names[kind];
@@ -55,6 +87,14 @@ void FakePlatform::SetUninstallString(uint32_t type, const std::vector<uint8_t>&
 
 void FakePlatform::SetEnvironment(const std::wstring& name, const std::wstring& value) {
   environment_[name] = value;
+}
+
+void FakePlatform::AddFile(const std::wstring& path) {
+  files_[Normalised(path)] = kFileAttributeArchive;
+}
+
+void FakePlatform::AddFolder(const std::wstring& path) {
+  files_[Normalised(path)] = kFileAttributeDirectory;
 }
 
 bool FakePlatform::PolledAtAll() const {
@@ -210,6 +250,35 @@ uint32_t FakePlatform::ExpandEnvironment(const wchar_t* source, wchar_t* expande
   return needed;
 }
 
+// ---- files and folders
+
+uint32_t FakePlatform::FileAttributes(const wchar_t* path) {
+  calls.push_back("FileAttributes");
+  attributeQueries.push_back(path);
+  if (DependsOnCurrentFolder(path))
+    ADD_FAILURE() << "GetFileAttributesW was asked about " << testing::PrintToString(path)
+                  << ", which Windows looks for in the current folder";
+  const auto found = files_.find(Normalised(path));
+  return found == files_.end() ? kInvalidFileAttributes : found->second;
+}
+
+uint32_t FakePlatform::SystemDirectory(wchar_t* buffer, uint32_t size) {
+  calls.push_back("SystemDirectory");
+  return GiveText(systemDirectory, buffer, size);
+}
+
+uint32_t FakePlatform::WindowsDirectory(wchar_t* buffer, uint32_t size) {
+  calls.push_back("WindowsDirectory");
+  return GiveText(windowsDirectory, buffer, size);
+}
+
+uint32_t FakePlatform::EnvironmentVariable(const wchar_t* name, wchar_t* buffer,
+                                           uint32_t size) {
+  calls.push_back("EnvironmentVariable");
+  const auto found = environment_.find(name);
+  return GiveText(found == environment_.end() ? L"" : found->second, buffer, size);
+}
+
 // ---- processes
 
 bool FakePlatform::StartProcess(const wchar_t* applicationName, wchar_t* commandLine,
@@ -222,11 +291,16 @@ bool FakePlatform::StartProcess(const wchar_t* applicationName, wchar_t* command
   while (length < kUnits && commandLine[length] != L'\0') ++length;
   bool zeroFilled = length < kUnits;
   for (size_t i = length; i < kUnits; ++i) zeroFilled = zeroFilled && commandLine[i] == L'\0';
-  starts.push_back({applicationName == nullptr, std::wstring(commandLine, length), zeroFilled,
-                    inheritHandles, creationFlags, environment == nullptr,
-                    currentDirectory == nullptr, startup, open_.size()});
-  // Windows starts nothing from an empty command line.
+  starts.push_back({applicationName == nullptr, applicationName ? applicationName : L"",
+                    std::wstring(commandLine, length), zeroFilled, inheritHandles,
+                    creationFlags, environment == nullptr, currentDirectory == nullptr, startup,
+                    open_.size()});
+  // Windows starts nothing from an empty command line, nor a program that is not a file.
   if (startFails || length == 0) return false;
+  if (applicationName != nullptr) {
+    const auto program = files_.find(Normalised(applicationName));
+    if (program == files_.end() || (program->second & kFileAttributeDirectory) != 0) return false;
+  }
   processes_[kUninstallerPid] = Process{(creationFlags & kCreateSuspended) != 0};
   started->process = Issue(Kind::kProcess, L"", kUninstallerPid);
   started->thread = Issue(Kind::kThread, L"", kUninstallerPid);

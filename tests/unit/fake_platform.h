@@ -1,9 +1,10 @@
 // A recording stand-in for Windows under the actions: a small registry, an
-// environment, processes that a test's timeline makes run and end, jobs,
+// environment, files and folders, processes that a test's timeline makes run and end, jobs,
 // events and a queue of sent messages. Every handle it gives out is tracked;
 // misuse (a handle closed twice or by the wrong call, a wait that could never
-// end, a sent message left unanswered, a suspended process never resumed)
-// fails the test where it happens.
+// end, a sent message left unanswered, a suspended process never resumed, a
+// file looked up by a path that depends on the current folder) fails the test
+// where it happens.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,12 @@ class FakePlatform : public Platform {
   void RefuseTarvicKey();
   void SetUninstallString(uint32_t type, const std::vector<uint8_t>& bytes);
   void SetEnvironment(const std::wstring& name, const std::wstring& value);
+  // Paths match as on Windows: letter case aside, / and \ alike.
+  void AddFile(const std::wstring& path);
+  void AddFolder(const std::wstring& path);
+  // What GetSystemDirectoryW and GetWindowsDirectoryW give; empty: they fail.
+  std::wstring systemDirectory = L"C:\\Windows\\system32";
+  std::wstring windowsDirectory = L"C:\\Windows";
   std::vector<Step> timeline;
   bool startFails = false, jobFails = false, assignFails = false, resumeFails = false;
   bool jobQueryFails = false, watchFails = false, expandFails = false;
@@ -76,6 +83,7 @@ class FakePlatform : public Platform {
   };
   struct Start {
     bool applicationNull;
+    std::wstring applicationName;
     std::wstring commandLine;
     bool zeroFilledTo260;
     bool inheritHandles;
@@ -101,6 +109,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> calls;  // names of the platform calls, in order
   std::vector<KeyOpen> keyOpens;
   std::vector<Query> queries;
+  std::vector<std::wstring> attributeQueries;  // paths given to GetFileAttributesW
   std::vector<Start> starts;
   std::vector<Wait> waits;
   std::vector<uint32_t> peeks;
@@ -125,6 +134,10 @@ class FakePlatform : public Platform {
   long NotifyKeyChange(Handle key, bool watchSubtree, uint32_t filter, Handle event,
                        bool asynchronous) override;
   uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* expanded, uint32_t size) override;
+  uint32_t FileAttributes(const wchar_t* path) override;
+  uint32_t SystemDirectory(wchar_t* buffer, uint32_t size) override;
+  uint32_t WindowsDirectory(wchar_t* buffer, uint32_t size) override;
+  uint32_t EnvironmentVariable(const wchar_t* name, wchar_t* buffer, uint32_t size) override;
   bool StartProcess(const wchar_t* applicationName, wchar_t* commandLine, bool inheritHandles,
                     uint32_t creationFlags, const void* environment,
                     const wchar_t* currentDirectory, const StartupInfo& startup,
@@ -176,6 +189,7 @@ class FakePlatform : public Platform {
 
   std::map<std::wstring, FakeKey> registry_;
   std::map<std::wstring, std::wstring> environment_;
+  std::map<std::wstring, uint32_t> files_;  // by normalised path: attributes
   std::map<uint32_t, Process> processes_;
   std::map<Handle, Object> open_;
   std::vector<Watch> watches_;

@@ -20,7 +20,14 @@ const uint32_t kStyleOk = 0x0, kStyleError = 0x10, kStyleExclamation = 0x30;
 
 const uint32_t kSz = 1, kExpandSz = 2;
 const uint32_t kUninstaller = FakePlatform::kUninstallerPid;
-const std::wstring kCommand = L"\"C:\\Program Files\\Tarvic\\uninst.exe\" /S";
+const std::wstring kProgram = L"C:\\Program Files\\Tarvic\\uninst.exe";
+const std::wstring kCommand = L"\"" + kProgram + L"\" /S";
+// A program that exists, then arguments up to `units` units in all.
+const std::wstring kShortProgram = L"C:\\u.exe";
+std::wstring CommandOfLength(size_t units) {
+  const std::wstring start = kShortProgram + L" /";
+  return start + std::wstring(units - start.size(), L'a');
+}
 
 using Arrange = std::function<void(FakePlatform&)>;
 
@@ -45,6 +52,7 @@ std::string Describe(const std::vector<FakePlatform::Message>& messages) {
 
 class Uninstall : public testing::Test {
  protected:
+  Uninstall() { os.AddFile(kProgram); }
   void TearDown() override { EXPECT_TRUE(os.NothingLeftOpen()); }
 
   // The one message of the click, checked for text and style.
@@ -61,8 +69,8 @@ class Uninstall : public testing::Test {
 // ---- what the registry holds decides what is started, or what is said
 
 TEST(UninstallLookup, RegistryOutcomesDecideTheCommandOrTheMessage) {
-  const std::wstring a255(255, L'a'), a254(254, L'a'), a256(256, L'a');
-  const std::wstring fill259(259, L'p');
+  const std::wstring a255 = CommandOfLength(255), a254 = CommandOfLength(254);
+  const std::wstring a256 = CommandOfLength(256), fill259 = CommandOfLength(259);
   struct Case {
     const char* what;
     Arrange arrange;
@@ -81,8 +89,9 @@ TEST(UninstallLookup, RegistryOutcomesDecideTheCommandOrTheMessage) {
   auto runs = [](const char* what, Arrange arrange, const std::wstring& commandLine) {
     return Case{what, arrange, true, commandLine, kDone, kStyleOk};
   };
+  // Entries naming no program: nothing is started, nor anything else tried.
   auto cannotStart = [](const char* what, Arrange arrange) {
-    return Case{what, arrange, true, L"", kCannotStart, kStyleError};
+    return Case{what, arrange, false, L"", kCannotStart, kStyleError};
   };
   const std::vector<Case> cases = {
       refused("key missing", [](FakePlatform&) {}),
@@ -95,16 +104,16 @@ TEST(UninstallLookup, RegistryOutcomesDecideTheCommandOrTheMessage) {
       runs("REG_SZ without a terminator", Value(kSz, Utf16(kCommand, false)), kCommand),
       runs("REG_SZ ends at its first NUL",
            Value(kSz, Concat(Utf16(kCommand, true), Utf16(L"junk", true))), kCommand),
-      runs("REG_SZ is not expanded", Value(kSz, Utf16(L"%ProgramFiles%\\u.exe", true)),
-           L"%ProgramFiles%\\u.exe"),
+      runs("REG_SZ is not expanded", Value(kSz, Utf16(L"C:\\u.exe %ProgramFiles%", true)),
+           L"C:\\u.exe %ProgramFiles%"),
       cannotStart("0 bytes: empty", Value(kSz, {})),
       cannotStart("2 bytes: the terminator alone", Value(kSz, {0, 0})),
-      runs("odd byte count drops the odd byte", Value(kSz, Concat(Utf16(L"C:\\u.exe", false), {'x'})),
-           L"C:\\u.exe"),
+      runs("odd byte count drops the odd byte",
+           Value(kSz, Concat(Utf16(kShortProgram, false), {'x'})), kShortProgram),
       runs("510 bytes: 255 units, no terminator", Value(kSz, Utf16(a255, false)), a255),
       runs("510 bytes: 254 units and terminator", Value(kSz, Utf16(a254, true)), a254),
-      runs("511 bytes: 255 units and an odd byte", Value(kSz, Concat(Utf16(a255, false), {'a'})),
-           a255),
+      runs("511 bytes: 255 units and an odd byte",
+           Value(kSz, Concat(Utf16(a255, false), {'a'})), a255),
       runs("512 bytes: 255 units and terminator", Value(kSz, Utf16(a255, true)), a255),
       refused("512 bytes: 256 units, no terminator", Value(kSz, Utf16(a256, false))),
       refused("514 bytes: 256 units and terminator, more than the buffer",
@@ -128,6 +137,8 @@ TEST(UninstallLookup, RegistryOutcomesDecideTheCommandOrTheMessage) {
     FakePlatform os;
     os.SetEnvironment(L"ProgramFiles", L"C:\\Program Files");
     os.SetEnvironment(L"FILL", fill259);
+    os.AddFile(kProgram);
+    os.AddFile(kShortProgram);
     c.arrange(os);
     os.timeline = CleanUninstall();
 
@@ -137,6 +148,7 @@ TEST(UninstallLookup, RegistryOutcomesDecideTheCommandOrTheMessage) {
         << (c.starts ? "expected the command to be started" : "expected nothing started");
     if (c.starts) {
       EXPECT_EQ(c.commandLine, os.starts[0].commandLine);
+      EXPECT_FALSE(os.starts[0].applicationNull) << "expected the program named";
     }
     ASSERT_EQ(1u, os.messages.size()) << "expected one message; saw " << Describe(os.messages);
     EXPECT_EQ(c.message, os.messages[0].text);
@@ -154,8 +166,9 @@ TEST(UninstallLookup, CommandLinesUpTo259UnitsAreStartedAndLongerOnesAreNot) {
     SCOPED_TRACE(std::to_string(c.units) + " units");
     FakePlatform os;
     os.AddTarvicKey();
+    os.AddFile(kShortProgram);
     os.timeline = CleanUninstall();
-    const std::wstring commandLine(c.units, L'c');
+    const std::wstring commandLine = CommandOfLength(c.units);
 
     EXPECT_EQ(c.started, RunAndWait(os, commandLine.c_str()));
 
@@ -206,7 +219,8 @@ TEST_F(Uninstall, AsksWindowsWithTheAgreedArguments) {
 
   ASSERT_EQ(1u, os.starts.size());
   const FakePlatform::Start& start = os.starts[0];
-  EXPECT_TRUE(start.applicationNull) << "expected no application name";
+  EXPECT_EQ(kProgram, start.applicationName)
+      << "expected the registered program named, for CreateProcessW not to look for one";
   EXPECT_EQ(kCommand, start.commandLine);
   EXPECT_TRUE(start.zeroFilledTo260) << "expected a zero-filled 260-unit command-line buffer";
   EXPECT_TRUE(start.inheritHandles);
@@ -249,6 +263,7 @@ TEST(UninstallStart, AFailedStartIsReportedAndNothingIsWaitedFor) {
     SCOPED_TRACE(c.what);
     FakePlatform os;
     os.SetUninstallString(kSz, Utf16(kCommand, true));
+    os.AddFile(kProgram);
     c.arrange(os);
 
     UninstallOld(os);
@@ -260,6 +275,47 @@ TEST(UninstallStart, AFailedStartIsReportedAndNothingIsWaitedFor) {
     EXPECT_EQ(c.terminated ? std::vector<uint32_t>{kUninstaller} : std::vector<uint32_t>{},
               os.terminated)
         << "a process left suspended must be ended, and nothing else";
+    EXPECT_TRUE(os.NothingLeftOpen());
+  }
+}
+
+TEST(UninstallStart, TheProgramFoundIsStartedWithTheRegisteredCommandLine) {
+  const std::wstring msiExec = L"C:\\Windows\\system32\\MsiExec.exe";
+  const std::wstring remove = L"MsiExec.exe /X{5C1D8E6A-0B7F-4C2E-9A31-7D4B2F6E8C10}";
+  struct Case {
+    const char* what;
+    std::wstring commandLine;
+    std::vector<std::wstring> files;
+    std::wstring program;  // empty: none, so nothing is started
+  } cases[] = {
+      {"quoted", kCommand, {kProgram}, kProgram},
+      {"unquoted with spaces", kProgram + L" /S", {L"C:\\Program.exe", kProgram}, kProgram},
+      {"a bare name", remove, {L"C:\\Users\\u\\Downloads\\MsiExec.exe", msiExec}, msiExec},
+      {"missing", kProgram + L" /S", {L"C:\\Program.exe"}, L""},
+      {"relative", L"Tarvic\\uninst.exe /S", {L"C:\\Users\\u\\Downloads\\Tarvic\\uninst.exe"},
+       L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    os.SetUninstallString(kSz, Utf16(c.commandLine, true));
+    for (const auto& file : c.files) os.AddFile(file);
+    os.timeline = CleanUninstall();
+
+    UninstallOld(os);
+
+    ASSERT_EQ(1u, os.messages.size()) << Describe(os.messages);
+    if (c.program.empty()) {
+      EXPECT_EQ(0u, os.starts.size()) << "expected nothing started, nor anything else tried";
+      EXPECT_EQ(kCannotStart, os.messages[0].text);
+      EXPECT_EQ(kStyleError, os.messages[0].type);
+    } else {
+      ASSERT_EQ(1u, os.starts.size()) << "expected the program started once";
+      EXPECT_EQ(c.program, os.starts[0].applicationName);
+      EXPECT_EQ(c.commandLine, os.starts[0].commandLine)
+          << "expected the registered command line, unchanged, for the uninstaller";
+      EXPECT_EQ(kDone, os.messages[0].text);
+    }
     EXPECT_TRUE(os.NothingLeftOpen());
   }
 }
@@ -313,6 +369,7 @@ TEST(UninstallWait, EndsWhenTheStartedProcessHasEndedAndThenTheJobIsEmptyOrTheKe
     SCOPED_TRACE(c.what);
     FakePlatform os;
     os.SetUninstallString(kSz, Utf16(kCommand, true));
+    os.AddFile(kProgram);
     c.arrange(os);
     os.timeline = c.timeline;
 
