@@ -92,4 +92,11 @@ class Platform {
   virtual void ShellExecuteVerb(Handle window, const wchar_t* verb, const wchar_t* file,
                                 const wchar_t* parameters, const wchar_t* directory,
                                 int show) = 0;
+  // The same request, with no owner and no directory, made by the signed-in
+  // user's desktop shell (Explorer's IShellDispatch2::ShellExecute), so that
+  // what it starts runs as that user, not as us. True once the request was
+  // handed over, whatever came of it; false when the desktop shell could not
+  // be reached, and then nothing was asked.
+  virtual bool ShellExecuteAsDesktopUser(const wchar_t* verb, const wchar_t* file,
+                                         const wchar_t* parameters, int show) = 0;
 };

@@ -1,5 +1,7 @@
 // The actions' platform bound to Windows: each call passes straight on to the
-// Windows API function it stands for. It holds no state; make one per use.
+// Windows API function it stands for, but for ShellExecuteAsDesktopUser, a
+// walk through Explorer's COM objects (win32_desktop_shell.cpp). It holds no
+// state; make one per use.
 #pragma once
 
 #include "actions/platform.h"
@@ -38,4 +40,6 @@ class Win32Platform : public Platform {
   void ShowMessage(const wchar_t* text, uint32_t type) override;
   void ShellExecuteVerb(Handle window, const wchar_t* verb, const wchar_t* file,
                         const wchar_t* parameters, const wchar_t* directory, int show) override;
+  bool ShellExecuteAsDesktopUser(const wchar_t* verb, const wchar_t* file,
+                                 const wchar_t* parameters, int show) override;
 };

@@ -20,25 +20,42 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-TEST(Download, EachClickAsksTheShellOnceToOpenTheAddressInTheBrowser) {
-  FakePlatform os;
-  const int kClicks = 3;
-  for (int click = 0; click < kClicks; ++click) DownloadNew(os);
+TEST(Download, EachClickMakesOneRequestByTheDesktopShellOrElseByShellExecute) {
+  // Whether the desktop shell can be reached, click by click: every click
+  // tries it afresh and falls back only when it cannot.
+  const std::vector<std::vector<bool>> cases = {
+      {true, true, true}, {false, false, false}, {true, false, true}};
+  for (const auto& reachable : cases) {
+    SCOPED_TRACE("desktop shell reachable per click: " + testing::PrintToString(reachable));
+    FakePlatform os;
+    std::vector<std::string> expectedCalls;
+    for (bool available : reachable) {
+      os.desktopShellAvailable = available;
+      DownloadNew(os);
+      expectedCalls.push_back("ShellExecuteAsDesktopUser");
+      if (!available) expectedCalls.push_back("ShellExecuteVerb");
+    }
 
-  ASSERT_EQ(static_cast<size_t>(kClicks), os.shellRequests.size())
-      << "expected one new request per click";
-  for (const auto& request : os.shellRequests) {
-    EXPECT_EQ(kNoHandle, request.window) << "expected no owner window";
-    EXPECT_EQ(L"open", request.verb);
-    EXPECT_EQ(L"iexplore", request.file);
-    EXPECT_EQ(TARVIC_DOWNLOAD_ADDRESS, request.parameters)
-        << "expected the download address as the only parameter";
-    EXPECT_TRUE(request.directoryNull) << "expected no working directory";
-    EXPECT_EQ(1, request.show) << "SW_SHOWNORMAL";
+    EXPECT_EQ(expectedCalls, os.calls)
+        << "expected the desktop shell tried first, ShellExecuteW only when it cannot be "
+           "reached, and nothing else: no message, no wait";
+    ASSERT_EQ(reachable.size(), os.shellRequests.size()) << "expected one request per click";
+    for (size_t click = 0; click < reachable.size(); ++click) {
+      SCOPED_TRACE("click " + std::to_string(click + 1));
+      const auto& request = os.shellRequests[click];
+      EXPECT_EQ(reachable[click], request.byDesktopShell)
+          << (reachable[click] ? "expected the desktop shell to make the request"
+                               : "expected ShellExecuteW to make the request");
+      EXPECT_EQ(kNoHandle, request.window) << "expected no owner window";
+      EXPECT_EQ(L"open", request.verb);
+      EXPECT_EQ(L"iexplore", request.file);
+      EXPECT_EQ(TARVIC_DOWNLOAD_ADDRESS, request.parameters)
+          << "expected the download address as the only parameter";
+      EXPECT_TRUE(request.directoryNull) << "expected no working directory";
+      EXPECT_EQ(1, request.show) << "SW_SHOWNORMAL";
+    }
+    EXPECT_TRUE(os.NothingLeftOpen());
   }
-  EXPECT_EQ(static_cast<size_t>(kClicks), os.calls.size())
-      << "expected nothing but the shell requests: no message, no wait";
-  EXPECT_TRUE(os.NothingLeftOpen());
 }
 
 TEST(Download, TheAddressOpenedIsTheNoticesThirdLine) {

@@ -510,6 +510,15 @@ void FakePlatform::ShellExecuteVerb(Handle window, const wchar_t* verb, const wc
                                     const wchar_t* parameters, const wchar_t* directory,
                                     int show) {
   calls.push_back("ShellExecuteVerb");
-  shellRequests.push_back({window, verb ? verb : L"(null)", file ? file : L"(null)",
+  shellRequests.push_back({false, window, verb ? verb : L"(null)", file ? file : L"(null)",
                            parameters ? parameters : L"(null)", directory == nullptr, show});
+}
+
+bool FakePlatform::ShellExecuteAsDesktopUser(const wchar_t* verb, const wchar_t* file,
+                                             const wchar_t* parameters, int show) {
+  calls.push_back("ShellExecuteAsDesktopUser");
+  if (!desktopShellAvailable) return false;
+  shellRequests.push_back({true, kNoHandle, verb ? verb : L"(null)", file ? file : L"(null)",
+                           parameters ? parameters : L"(null)", true, show});
+  return true;
 }

@@ -68,6 +68,8 @@ class FakePlatform : public Platform {
   std::vector<Step> timeline;
   bool startFails = false, jobFails = false, assignFails = false, resumeFails = false;
   bool jobQueryFails = false, watchFails = false, expandFails = false;
+  // Whether the user's desktop shell can be reached.
+  bool desktopShellAvailable = true;
   // When set, a successful query reports this size instead of the bytes written.
   uint32_t claimedSize = 0;
 
@@ -101,6 +103,7 @@ class FakePlatform : public Platform {
     size_t stepsDone;  // how much of the timeline had happened when it showed
   };
   struct ShellRequest {
+    bool byDesktopShell;  // rather than by ShellExecuteW
     Handle window;
     std::wstring verb, file, parameters;
     bool directoryNull;
@@ -115,7 +118,7 @@ class FakePlatform : public Platform {
   std::vector<uint32_t> peeks;
   std::vector<uint32_t> terminated;
   std::vector<Message> messages;
-  std::vector<ShellRequest> shellRequests;
+  std::vector<ShellRequest> shellRequests;  // requests made, by either route
   size_t stepsDone = 0;
   uint32_t sentMessagesAnswered = 0;
   bool PolledAtAll() const;
@@ -158,6 +161,8 @@ class FakePlatform : public Platform {
   void ShowMessage(const wchar_t* text, uint32_t type) override;
   void ShellExecuteVerb(Handle window, const wchar_t* verb, const wchar_t* file,
                         const wchar_t* parameters, const wchar_t* directory, int show) override;
+  bool ShellExecuteAsDesktopUser(const wchar_t* verb, const wchar_t* file,
+                                 const wchar_t* parameters, int show) override;
 
  private:
   enum class Kind { kKey, kProcess, kThread, kJob, kEvent };
