@@ -9,8 +9,21 @@ export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
 # Starts Xvfb on a free display unless one is usable already; XVFB_PID is
-# then the server we started, for the caller to stop.
+# then the server we started, for the caller to stop. With "private", always
+# starts one of our own, on a display number Xvfb picks itself, so that no
+# other session's windows share our screen.
 start_display() {
+  if [ "${1:-}" = private ]; then
+    local numberfile
+    numberfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$numberfile" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$numberfile")"
+    rm -f "$numberfile"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    return 0
+  fi
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local number=97
   while [ -e "/tmp/.X${number}-lock" ]; do

@@ -36,6 +36,9 @@ const CloseCase kCloseCases[] = {
     {"CtrlBreakInTheNoticeText", VK_CANCEL, uidriver::kCtrl, 0},
 };
 
+// Failure reports name the case rather than dump its bytes.
+void PrintTo(const CloseCase& c, std::ostream* out) { *out << c.name; }
+
 class Closing : public testing::TestWithParam<CloseCase> {};
 
 TEST_P(Closing, EndsTheProgramPromptlyWithoutAQuestion) {

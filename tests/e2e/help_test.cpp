@@ -95,6 +95,8 @@ const NamedExe kExeNames[] = {
     {"Renamed", L"Renamed.exe", L"Renamed"},
 };
 
+void PrintTo(const NamedExe& c, std::ostream* out) { *out << c.name; }
+
 std::string ExeCaseName(const testing::TestParamInfo<NamedExe>& info) { return info.param.name; }
 
 class HelpByName : public testing::TestWithParam<NamedExe> {};
@@ -175,6 +177,8 @@ const ModifiedF1 kModifiedF1[] = {
     {"Ctrl", uidriver::kCtrl},
     {"Alt", uidriver::kAlt},
 };
+
+void PrintTo(const ModifiedF1& c, std::ostream* out) { *out << c.name; }
 
 class HelpWithModifier : public testing::TestWithParam<ModifiedF1> {};
 

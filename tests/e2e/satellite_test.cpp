@@ -68,6 +68,8 @@ const SatelliteCase kCases[] = {
      nullptr},
 };
 
+void PrintTo(const SatelliteCase& c, std::ostream* out) { *out << c.name; }
+
 std::wstring Hex(COLORREF colour) {
   wchar_t text[16];
   swprintf(text, ARRAYSIZE(text), L"0x%06lX", static_cast<unsigned long>(colour));
@@ -148,6 +150,15 @@ INSTANTIATE_TEST_SUITE_P(, Satellite, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<SatelliteCase>& info) {
                            return std::string(info.param.name);
                          });
+
+// The cases above assume the prefix's interface language is abbreviated CHS.
+TEST(SatelliteFixture, PrefixInterfaceLanguageIsAbbreviatedChs) {
+  wchar_t abbreviation[8] = L"";
+  ASSERT_GT(::GetLocaleInfoW(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT),
+                             LOCALE_SABBREVLANGNAME, abbreviation, ARRAYSIZE(abbreviation)),
+            0);
+  EXPECT_STREQ(abbreviation, L"CHS") << "interface language " << ::GetUserDefaultUILanguage();
+}
 
 // The marker above means something only if a fixture's code, once run,
 // leaves it.
