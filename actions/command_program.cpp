@@ -89,23 +89,28 @@ bool FindInFolder(Platform& os, const wchar_t* folder, size_t folderLength, cons
   return false;
 }
 
+// A text a call wrote into `buffer` fitted, and is `length` units long as it
+// reported: no terminator sooner, so that no cut text names another folder.
+bool IsWholeText(wchar_t* buffer, uint32_t length, size_t capacity) {
+  if (length == 0 || length >= capacity) return false;
+  buffer[length] = L'\0';
+  return BoundedLength(buffer, length) == length;
+}
+
 using FolderQuery = uint32_t (Platform::*)(wchar_t*, uint32_t);
 
 bool FindInSystemFolder(Platform& os, FolderQuery query, const BareName& name,
                         wchar_t (&path)[kPathUnits]) {
   wchar_t folder[kPathUnits] = {};
   const uint32_t length = (os.*query)(folder, kPathUnits);
-  if (length == 0 || length >= kPathUnits) return false;
-  // Trusted no further than the length it reported.
-  folder[length] = L'\0';
+  if (!IsWholeText(folder, length, kPathUnits)) return false;
   return FindInFolder(os, folder, length, name, path);
 }
 
 bool FindOnPath(Platform& os, const BareName& name, wchar_t (&path)[kPathUnits]) {
   wchar_t entries[kEnvironmentUnits] = {};
   const uint32_t length = os.EnvironmentVariable(L"PATH", entries, kEnvironmentUnits);
-  if (length == 0 || length >= kEnvironmentUnits) return false;
-  entries[length] = L'\0';
+  if (!IsWholeText(entries, length, kEnvironmentUnits)) return false;
   for (size_t start = 0; start <= length;) {
     size_t end = start;
     while (end < length && entries[end] != L';') ++end;

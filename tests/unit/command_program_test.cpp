@@ -163,8 +163,15 @@ TEST(CommandProgram, ABareNameIsLookedForInTheSystemFoldersAndAbsolutePathEntrie
   const std::function<void(FakePlatform&)> folders[] = {
       [](FakePlatform& os) { os.systemDirectory.clear(); },
       [](FakePlatform& os) { os.systemDirectory = L"C:\\" + std::wstring(300, L'w'); },
+      // Reported longer than its text: a cut folder is not used.
+      [](FakePlatform& os) {
+        os.systemDirectory = std::wstring(L"C:\\Windows\\system32\0x", 21);
+      },
   };
   for (const auto& arrange : folders) ExpectProgram(inWindows, arrange);
+  // The same for PATH, which is then not searched at all.
+  ExpectProgram({"PATH reported longer than its text", L"tool.exe", {tool, L"C:\\B\\tool.exe"},
+                 L"", std::wstring(L"C:\\Tools\0x;C:\\B", 15)});
 }
 
 TEST(CommandProgram, ACommandLineNotTerminatedWithin260UnitsIsRefused) {
