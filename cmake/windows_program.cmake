@@ -35,4 +35,7 @@ target_compile_options(TarvicUpdateHelper PRIVATE
 target_link_options(TarvicUpdateHelper PRIVATE
   -municode -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
   -Wl,--subsystem,windows:5.0 -Wl,--major-os-version,5 -Wl,--minor-os-version,0
-  -Wl,--dynamicbase -Wl,--nxcompat)
+  -Wl,--dynamicbase -Wl,--nxcompat
+  # On a terminal server GetWindowsDirectoryW, where a bare uninstaller name is
+  # looked for, could otherwise give a per-user folder the user can write to.
+  -Wl,--tsaware)
