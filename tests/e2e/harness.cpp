@@ -75,6 +75,14 @@ const Paths& GetPaths() {
   return paths;
 }
 
+std::wstring ProbeDll() { return JoinPath(GetPaths().tools, L"uiprobe.dll"); }
+
+std::wstring Hex(unsigned long value, int digits) {
+  wchar_t text[16];
+  swprintf(text, ARRAYSIZE(text), L"0x%0*lX", digits, value);
+  return text;
+}
+
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty() || folder.back() == L'\\') return folder + name;
   return folder + L"\\" + name;

@@ -33,6 +33,12 @@ struct Paths {
 };
 const Paths& GetPaths();
 
+// The driver's probe DLL, for uidriver::RemoteProbe::Attach.
+std::wstring ProbeDll();
+
+// "0x" and `digits` upper-case hex digits, for values in failure messages.
+std::wstring Hex(unsigned long value, int digits = 8);
+
 std::wstring Environment(const wchar_t* name);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 bool FileExists(const std::wstring& path);

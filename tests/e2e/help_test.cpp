@@ -139,7 +139,7 @@ TEST_P(HelpByName, WhenHelpCannotStartAWarningOwnedByTheNoticeSaysSo) {
   ASSERT_NE(info.iconControl, nullptr) << "the box shows no icon";
   uidriver::RemoteProbe probe;
   std::wstring error;
-  ASSERT_TRUE(probe.Attach(window, e2e::JoinPath(e2e::GetPaths().tools, L"uiprobe.dll"), &error))
+  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error))
       << error;
   HICON shown = nullptr;
   ASSERT_TRUE(probe.StaticIcon(info.iconControl, &shown)) << probe.lastError();

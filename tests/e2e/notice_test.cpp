@@ -17,6 +17,7 @@
 
 namespace {
 
+using e2e::Hex;
 using e2e::Notice;
 using e2e::TestFolder;
 using uidriver::ReadWindow;
@@ -26,12 +27,6 @@ const wchar_t kNoticeText[] =
     L"Tarvic已经由安装版升级到绿色版(V1->V2)。\r\n"
     L"请先卸载旧版本，然后到地址\r\n" TARVIC_DOWNLOAD_ADDRESS L"\r\n"
     L"下载新版本。";
-
-std::wstring Hex(DWORD value) {
-  wchar_t text[16];
-  swprintf(text, ARRAYSIZE(text), L"0x%08lX", static_cast<unsigned long>(value));
-  return text;
-}
 
 class NoticeWindow : public testing::Test {
  protected:
@@ -174,8 +169,7 @@ TEST_F(NoticeWindow, IsCentredInTheWorkAreaOfItsMonitor) {
 TEST_F(NoticeWindow, ShowsTheApplicationIconAsBothItsIcons) {
   uidriver::RemoteProbe probe;
   std::wstring error;
-  ASSERT_TRUE(probe.Attach(window_,
-                           e2e::JoinPath(e2e::GetPaths().tools, L"uiprobe.dll"), &error))
+  ASSERT_TRUE(probe.Attach(window_, e2e::ProbeDll(), &error))
       << error;
   HICON big = nullptr, small = nullptr, application = nullptr;
   ASSERT_TRUE(probe.WindowIcon(window_, ICON_BIG, &big)) << probe.lastError();

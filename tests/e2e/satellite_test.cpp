@@ -70,12 +70,6 @@ const SatelliteCase kCases[] = {
 
 void PrintTo(const SatelliteCase& c, std::ostream* out) { *out << c.name; }
 
-std::wstring Hex(COLORREF colour) {
-  wchar_t text[16];
-  swprintf(text, ARRAYSIZE(text), L"0x%06lX", static_cast<unsigned long>(colour));
-  return text;
-}
-
 // Pixels of `colour` in the strip of the caption where the small icon sits.
 size_t CaptionPixels(HWND window, COLORREF colour) {
   RECT r;
@@ -117,7 +111,7 @@ TEST_P(Satellite, SuppliesTheNoticeOrEndsTheProgram) {
 
     uidriver::RemoteProbe probe;
     std::wstring error;
-    ASSERT_TRUE(probe.Attach(window, e2e::JoinPath(e2e::GetPaths().tools, L"uiprobe.dll"), &error))
+    ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error))
         << error;
     for (int which : {ICON_BIG, ICON_SMALL}) {
       SCOPED_TRACE(which == ICON_BIG ? "big icon" : "small icon");
@@ -131,7 +125,7 @@ TEST_P(Satellite, SuppliesTheNoticeOrEndsTheProgram) {
       } else {
         uidriver::IconFacts facts;
         ASSERT_TRUE(probe.DescribeIcon(icon, &facts)) << probe.lastError();
-        EXPECT_EQ(Hex(facts.centre), Hex(c.shown->colour)) << "colour of the icon";
+        EXPECT_EQ(e2e::Hex(facts.centre, 6), e2e::Hex(c.shown->colour, 6)) << "colour of the icon";
       }
     }
     if (c.shown->colour != kOwnIcon) {

@@ -35,12 +35,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
   return names;
 }
 
-std::wstring Hex(UINT value) {
-  wchar_t text[16];
-  swprintf(text, ARRAYSIZE(text), L"0x%04X", value);
-  return text;
-}
-
 // Under Wine a child starts with error mode 0 whatever its parent's is, so
 // this sees what the program added, not what it kept.
 TEST(StartUp, ErrorModeFailsCriticalErrorsAndOpenFileBoxesSilently) {
@@ -52,12 +46,12 @@ TEST(StartUp, ErrorModeFailsCriticalErrorsAndOpenFileBoxesSilently) {
 
   uidriver::RemoteProbe probe;
   std::wstring error;
-  ASSERT_TRUE(probe.Attach(window, e2e::JoinPath(e2e::GetPaths().tools, L"uiprobe.dll"), &error))
+  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error))
       << error;
   UINT mode = 0;
   ASSERT_TRUE(probe.ErrorMode(&mode)) << probe.lastError();
   const UINT wanted = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-  EXPECT_EQ(mode & wanted, wanted) << "error mode " << Hex(mode);
+  EXPECT_EQ(mode & wanted, wanted) << "error mode " << e2e::Hex(mode, 4);
 }
 
 TEST(StartUp, ARunCreatesNoSettingsKeyAndWritesNoFileBesideTheProgram) {
