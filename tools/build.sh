@@ -5,8 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-[ -f build/win/CMakeCache.txt ] || cmake --preset windows >/dev/null
+cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)"
 
-[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
+cmake --preset native >/dev/null
 cmake --build --preset native -j"$(nproc)"

@@ -18,5 +18,11 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
 fi
 ensure_prefix
 
+# A bounded fuzz run of what turns registry data into a started program; an
+# input that breaks a property fails the run (see tests/fuzz/run_fuzz.sh).
+"$root/tests/fuzz/run_fuzz.sh" 60 >"$root/build/fuzz.log" 2>&1 ||
+  { tail -n 40 "$root/build/fuzz.log"; echo "fuzz: a property failed; see build/fuzz/artifacts" >&2; exit 1; }
+echo "fuzz: $(grep -E '^Done [0-9]+ runs' "$root/build/fuzz.log" | tail -n 1)"
+
 cd "$root/build/native"
 ctest --output-on-failure --timeout 600
