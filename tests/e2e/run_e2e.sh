@@ -30,6 +30,9 @@ ensure_prefix || exit 1
 # native-first; the overrides reach every program the tests start.
 standins=(
   "tools/standins/winhlp32.exe:windows/winhlp32.exe windows/system32/winhlp32.exe"
+  # The shell finds "iexplore" in system32, whether the notice or the
+  # desktop's Explorer asks; Explorer has the overrides from this session.
+  "tools/standins/iexplore.exe:windows/system32/iexplore.exe"
 )
 overrides=()
 for entry in "${standins[@]}"; do
