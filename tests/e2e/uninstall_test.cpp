@@ -281,6 +281,31 @@ TEST_F(UninstallTest, ReportsSuccessOnlyAfterTheUninstallerEndedAndTakesNoInputM
   EXPECT_EQ(uidriver::WindowText(text), shownText) << "the notice's text after the uninstall";
 }
 
+// A click that comes as a message sent to the button (BM_CLICK, as
+// automation and accessibility tools click) is input too: it must not start a
+// second uninstaller while the first runs.
+// Fails, so disabled: the wait answers every sent message, and BM_CLICK runs
+// the handler again inside it (runs: 2 during the wait).
+TEST_F(UninstallTest, DISABLED_AClickSentDuringTheWaitStartsNoSecondUninstaller) {
+  const DWORD kRunsMs = 4000;
+  ASSERT_TRUE(entry_.SetText(Command(L"--sleep=" + std::to_wstring(kRunsMs) + L" --delete-key")));
+  ASSERT_TRUE(StartNotice());
+  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(uidriver::WaitUntil(e2e::kReactTimeoutMs, [&] { return !Runs().empty(); }))
+      << "the uninstaller did not start within " << e2e::kReactTimeoutMs << " ms";
+  // Returns when the button has handled it, or gives up; either way a second
+  // uninstaller, if any, starts at once.
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(::GetDlgItem(notice_.window(), kUninstallButton), BM_CLICK, 0, 0,
+                        SMTO_NORMAL, e2e::kReactTimeoutMs / 5, &ignored);
+  ASSERT_FALSE(uidriver::WaitUntil(e2e::kReactTimeoutMs / 5, [&] { return Runs().size() > 1; }))
+      << "a second uninstaller started while the first ran";
+  ASSERT_FALSE(Runs()[0].Has("end")) << "the first uninstaller ended before this could tell";
+  ShownBox box;
+  ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
+  EXPECT_TRUE(e2e::CheckAndDismiss(box, notice_.window(), Box(UNINSTALL_TEXT_DONE, "exclamation")));
+}
+
 // ---- how the uninstaller ends
 
 // What the uninstaller started, if anything, and where it stands when the box shows.
