@@ -45,8 +45,11 @@ void CTarvicUpdateHelperDlg::OnPaint() {
 HCURSOR CTarvicUpdateHelperDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 void CTarvicUpdateHelperDlg::OnUninstallOld() {
+  if (m_uninstallRunning) return;
+  m_uninstallRunning = true;
   Win32Platform windows;
   UninstallOld(windows);
+  m_uninstallRunning = false;
 }
 
 void CTarvicUpdateHelperDlg::OnDownloadNew() {

@@ -20,5 +20,10 @@ class CTarvicUpdateHelperDlg : public CDialog {
 
   HICON m_hIcon;
 
+ private:
+  // The uninstall's wait answers what other programs send, and a click can
+  // come that way (BM_CLICK from an automation tool): one uninstall at a time.
+  bool m_uninstallRunning = false;
+
   DECLARE_MESSAGE_MAP()
 };
