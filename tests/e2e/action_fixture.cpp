@@ -129,6 +129,13 @@ testing::AssertionResult WaitForBox(Notice& notice, DWORD timeoutMs, ShownBox* b
   HWND window = uidriver::WaitForMessageBox(notice.process().id(), timeoutMs);
   if (window == nullptr)
     return testing::AssertionFailure() << "no message box within " << timeoutMs << " ms";
+  // A box can be seen a moment before its caption and text are filled in;
+  // give them that moment, then read what is there.
+  const DWORD kFilledInMs = 2000;
+  uidriver::WaitUntil(kFilledInMs, [&] {
+    uidriver::MessageBoxInfo info;
+    return uidriver::ReadMessageBox(window, &info) && !info.caption.empty() && !info.text.empty();
+  });
   *box = ShownBox();
   if (!uidriver::ReadMessageBox(window, &box->info))
     return testing::AssertionFailure() << "the box could not be read";
