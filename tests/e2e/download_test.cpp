@@ -23,7 +23,7 @@ using e2e::StandinRun;
 const int kNoticeText = 1000;
 const int kDownloadButton = 1002;
 const size_t kAddressLine = 2;  // the third line
-const DWORD kAnswerMs = 1000;
+const DWORD kAnswerMs = 2000;
 
 std::vector<std::wstring> Lines(const std::wstring& text) {
   std::vector<std::wstring> lines;

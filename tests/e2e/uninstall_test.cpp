@@ -243,7 +243,7 @@ TEST_F(UninstallTest, ReportsSuccessOnlyAfterTheUninstallerEndedAndTakesNoInputM
   // Until the uninstaller's last step: no box, one uninstaller, the same text
   // told at once, and the same focus. What is seen after that step may be
   // the outcome's, and is not judged.
-  const DWORD kAnswerMs = 1000;
+  const DWORD kAnswerMs = 2000;
   int looks = 0;
   for (;; ++looks) {
     std::wstring seenText;
