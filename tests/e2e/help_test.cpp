@@ -6,10 +6,9 @@
 
 #include <cstdio>
 
+#include "action_fixture.h"
 #include "harness.h"
 #include "input.h"
-#include "message_box.h"
-#include "remote_probe.h"
 #include "wait.h"
 #include "window_query.h"
 
@@ -124,42 +123,12 @@ TEST_P(HelpByName, WhenHelpCannotStartAWarningOwnedByTheNoticeSaysSo) {
   ASSERT_TRUE(help.Start(GetParam().exe));
   HWND window = help.notice_.window();
   ASSERT_TRUE(uidriver::PressKey(window, VK_F1));
-  HWND box = uidriver::WaitForMessageBox(help.notice_.process().id(), e2e::kReactTimeoutMs);
-  ASSERT_NE(box, nullptr) << "no message box within " << e2e::kReactTimeoutMs << " ms";
-
-  uidriver::MessageBoxInfo info;
-  ASSERT_TRUE(uidriver::ReadMessageBox(box, &info));
-  EXPECT_EQ(info.text, L"启动帮助失败。");
-  EXPECT_EQ(info.caption, GetParam().stem);
-  EXPECT_EQ(info.owner, window) << "the box's owner";
-  ASSERT_EQ(info.buttons.size(), 1u) << "buttons of the box";
-  EXPECT_EQ(info.buttons[0].id, IDOK);
-
-  // Which standard icon the box shows, asked inside the program.
-  ASSERT_NE(info.iconControl, nullptr) << "the box shows no icon";
-  uidriver::RemoteProbe probe;
-  std::wstring error;
-  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error))
-      << error;
-  HICON shown = nullptr;
-  ASSERT_TRUE(probe.StaticIcon(info.iconControl, &shown)) << probe.lastError();
-  const struct {
-    const wchar_t* id;
-    const char* name;
-  } icons[] = {{IDI_EXCLAMATION, "exclamation"}, {IDI_HAND, "error"},
-               {IDI_QUESTION, "question"}, {IDI_ASTERISK, "information"}};
-  const char* seen = "none of the standard icons";
-  for (const auto& icon : icons) {
-    HICON standard = nullptr;
-    ASSERT_TRUE(probe.SystemIcon(icon.id, &standard)) << probe.lastError();
-    if (standard == shown) seen = icon.name;
-  }
-  EXPECT_STREQ(seen, "exclamation");
-
-  ASSERT_TRUE(uidriver::PressButton(box, IDOK));
-  ASSERT_TRUE(uidriver::WaitForWindowGone(box, e2e::kReactTimeoutMs)) << "OK left the box open";
+  e2e::ShownBox box;
+  ASSERT_TRUE(e2e::WaitForBox(help.notice_, e2e::kReactTimeoutMs, &box));
+  EXPECT_TRUE(e2e::CheckAndDismiss(box, window,
+                                   e2e::ExpectedBox{L"启动帮助失败。", "exclamation",
+                                                    GetParam().stem}));
   EXPECT_TRUE(::IsWindowVisible(window)) << "the notice went with the box";
-  EXPECT_TRUE(::IsWindowEnabled(window)) << "the notice stays disabled after the box";
   ASSERT_TRUE(help.CloseAndWait());
   EXPECT_EQ(help.Requests().size(), 1u) << "requests for one F1";
 }
