@@ -43,6 +43,13 @@ for entry in "${standins[@]}"; do
   done
   overrides+=("$(basename "$built")=n")
 done
+# Native first for the system DLL names the hardening tests plant beside the
+# program (hardening_planted_test.cpp), so that a planted one is loaded for
+# whoever asks for it by its bare name with its folder in the search, as
+# Windows would; the others get Wine's own, from the system folder. Set here:
+# overrides a Windows program puts in its environment do not reach the
+# programs it starts.
+overrides+=(dwmapi=n,b comctl32=n,b cryptbase=n,b mpr=n,b wininet=n,b urlmon=n,b uxtheme=n,b)
 export WINEDLLOVERRIDES=$(IFS=';'; echo "${overrides[*]}")
 
 # Windows paths of Unix ones: Wine maps / to Z:.
