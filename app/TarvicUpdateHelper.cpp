@@ -1,7 +1,6 @@
 #include "app/TarvicUpdateHelper.h"
 
-#include <commctrl.h>
-
+#include "framework/common_controls.h"
 #include "framework/control_container.h"
 #include "framework/framework_ids.h"
 #include "ui/TarvicUpdateHelperDlg.h"
@@ -18,7 +17,7 @@ BOOL CTarvicUpdateHelperApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_WIN95_CLASSES;
-  ::InitCommonControlsEx(&controls);
+  InitCommonControlsAfterStartUp(&controls);
 
   CWinAppEx::InitInstance();
   AfxEnableControlContainer();

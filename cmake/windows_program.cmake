@@ -14,6 +14,7 @@ add_executable(TarvicUpdateHelper WIN32
   app/TarvicUpdateHelper.cpp
   ui/TarvicUpdateHelperDlg.cpp
   framework/cmd_target.cpp
+  framework/common_controls.cpp
   framework/control_container.cpp
   framework/dialog.cpp
   framework/dll_search.cpp
@@ -29,7 +30,7 @@ add_dependencies(TarvicUpdateHelper app_icon)
 set_source_files_properties(res/TarvicUpdateHelper.rc PROPERTIES
   OBJECT_DEPENDS "${APP_ICON};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/version.h")
 target_include_directories(TarvicUpdateHelper PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/res)
-target_link_libraries(TarvicUpdateHelper PRIVATE portable actions_win32 comctl32)
+target_link_libraries(TarvicUpdateHelper PRIVATE portable actions_win32)
 target_compile_options(TarvicUpdateHelper PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Werror -fno-exceptions -fno-rtti -Os -ffunction-sections -fdata-sections>)
 target_link_options(TarvicUpdateHelper PRIVATE

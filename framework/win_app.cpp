@@ -1,5 +1,6 @@
 #include "framework/win_app.h"
 
+#include "framework/common_controls.h"
 #include "framework/framework_ids.h"
 #include "framework/framework_texts.h"
 #include "framework/message_box_style.h"
@@ -53,6 +54,7 @@ int CWinApp::ExitInstance() {
     ::FreeLibrary(satelliteModule);
     satelliteModule = nullptr;
   }
+  ReleaseCommonControls();
   return 0;
 }
 

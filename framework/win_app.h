@@ -18,7 +18,7 @@ class CWinApp : public CWinThread {
 
   // Loads the satellite resource module, if one lies beside the executable.
   BOOL InitInstance() override;
-  // Releases the satellite resource module.
+  // Releases the satellite resource module and the common controls.
   int ExitInstance() override;
 
   // Loads an icon from the current resource module.

@@ -25,6 +25,7 @@
 namespace {
 
 using e2e::ExpectedBox;
+using e2e::Lower;
 using e2e::PlacedFile;
 using e2e::ShownBox;
 using e2e::StandinRun;
@@ -32,11 +33,6 @@ using e2e::StandinRun;
 const int kUninstallButton = 1001;
 const int kDownloadButton = 1002;
 const wchar_t kCaption[] = L"TarvicUpdateHelper";
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
-  return text;
-}
 
 // ---- which program a registered command starts
 
@@ -201,8 +197,8 @@ using DllNames = std::vector<const wchar_t*>;
 // Asked for after start-up, by the program or by the system DLLs it uses
 // (under Wine, 下载新软件 loads mpr, wininet and urlmon).
 const DllNames kAskedLater = {L"dwmapi", L"comctl32", L"cryptbase", L"mpr", L"wininet", L"urlmon"};
-// Asked for by the common controls' initialisation, which runs before the
-// program's first instruction: comctl32 is one of its imports.
+// Asked for by the common controls' initialisation: before the program's
+// first instruction if comctl32 were one of its imports.
 const DllNames kAskedAtStartUp = {L"uxtheme"};
 // Not planted, being Wine's own doing: version.dll, which Wine's user32
 // imports, so it is looked for beside the program while the imports are
@@ -365,11 +361,9 @@ void UseTheNoticeWith(const DllNames& names) {
 // first); the hook above is what shows the restriction.
 TEST(PlantedDlls, NoneAskedForAfterStartUpIsLoaded) { UseTheNoticeWith(kAskedLater); }
 
-// FAILS, hence disabled: Wine runs comctl32's initialisation while it
-// resolves the program's imports, before RestrictDllSearch, and it loads
-// uxtheme.dll with the program's folder first. Seen to pass once comctl32 is
-// no import but loaded in InitInstance (LoadLibrary, then InitCommonControlsEx
-// through GetProcAddress), after the search is restricted.
-TEST(PlantedDlls, DISABLED_NoneAskedForAtStartUpIsLoaded) { UseTheNoticeWith(kAskedAtStartUp); }
+// comctl32 initialises itself, loading uxtheme.dll by its bare name, as it
+// is loaded. As an import it would be loaded before the program's first
+// instruction, with the program's folder still searched first.
+TEST(PlantedDlls, NoneAskedForAtStartUpIsLoaded) { UseTheNoticeWith(kAskedAtStartUp); }
 
 }  // namespace

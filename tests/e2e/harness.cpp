@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <set>
 
 #include "owned.h"
@@ -80,6 +81,11 @@ std::wstring ProbeDll() { return JoinPath(GetPaths().tools, L"uiprobe.dll"); }
 std::wstring Hex(unsigned long value, int digits) {
   wchar_t text[16];
   swprintf(text, ARRAYSIZE(text), L"0x%0*lX", digits, value);
+  return text;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
   return text;
 }
 

@@ -39,6 +39,9 @@ std::wstring ProbeDll();
 // "0x" and `digits` upper-case hex digits, for values in failure messages.
 std::wstring Hex(unsigned long value, int digits = 8);
 
+// Lower case, for comparing Windows paths and names.
+std::wstring Lower(std::wstring text);
+
 std::wstring Environment(const wchar_t* name);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 bool FileExists(const std::wstring& path);

@@ -54,6 +54,28 @@ TEST(StartUp, ErrorModeFailsCriticalErrorsAndOpenFileBoxesSilently) {
   EXPECT_EQ(mode & wanted, wanted) << "error mode " << e2e::Hex(mode, 4);
 }
 
+// comctl32 is no import but loaded once the DLL search is restricted; the
+// manifest must still redirect it to the side-by-side version 6. (Wine's
+// version 6 reports 5.81 from DllGetVersion, so its folder is what tells.)
+TEST(StartUp, TheCommonControlsLoadedAreTheSideBySideVersion6) {
+  TestFolder folder;
+  Notice notice;
+  ASSERT_TRUE(notice.Start(folder)) << notice.error();
+  HWND window = notice.WaitForWindow();
+  ASSERT_NE(window, nullptr) << notice.error();
+
+  uidriver::RemoteProbe probe;
+  std::wstring error;
+  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error)) << error;
+  std::wstring path;
+  ASSERT_TRUE(probe.CommonControlsPath(&path)) << probe.lastError();
+  const std::wstring version6 =
+      L"\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+  EXPECT_NE(e2e::Lower(path).find(version6), std::wstring::npos)
+      << "expected comctl32.dll from a folder containing " << version6 << ", seen \"" << path
+      << "\"";
+}
+
 TEST(StartUp, ARunCreatesNoSettingsKeyAndWritesNoFileBesideTheProgram) {
   // A key left by an earlier, faulty run would hide a good one.
   ::SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);

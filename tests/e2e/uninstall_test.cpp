@@ -23,6 +23,7 @@
 namespace {
 
 using e2e::ExpectedBox;
+using e2e::Lower;
 using e2e::ShownBox;
 using e2e::StandinRun;
 
@@ -36,11 +37,6 @@ const int kNoticeText = 1000;
 // How the stand-ins' handles read in their record (record.h's Hex).
 const wchar_t kNullHandle[] = L"0x00000000";
 const wchar_t kInvalidHandle[] = L"0xFFFFFFFF";
-
-std::wstring Lower(std::wstring text) {
-  std::transform(text.begin(), text.end(), text.begin(), ::towlower);
-  return text;
-}
 
 std::wstring WithoutTrailingSeparator(std::wstring path) {
   if (path.size() > 3 && path.back() == L'\\') path.pop_back();

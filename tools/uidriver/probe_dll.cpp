@@ -57,6 +57,14 @@ UINT ErrorMode() {
   return mode;
 }
 
+void CommonControlsPath(ProbeRequest* request) {
+  request->text[0] = L'\0';
+  HMODULE loaded = ::GetModuleHandleW(L"comctl32.dll");
+  if (loaded == nullptr) return;
+  const DWORD length = ::GetModuleFileNameW(loaded, request->text, ARRAYSIZE(request->text));
+  if (length == 0 || length >= ARRAYSIZE(request->text)) request->text[0] = L'\0';
+}
+
 void Answer(ProbeRequest* request) {
   HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(request->window));
   request->understood = 1;
@@ -78,6 +86,9 @@ void Answer(ProbeRequest* request) {
       break;
     case kProbeErrorMode:
       request->result = ErrorMode();
+      break;
+    case kProbeCommonControlsPath:
+      CommonControlsPath(request);
       break;
     default:
       request->understood = 0;

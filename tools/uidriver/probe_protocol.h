@@ -19,6 +19,7 @@ enum ProbeOp : uint32_t {
   kProbeLoadExeIcon,      // result = LoadIconW(GetModuleHandle(nullptr), MAKEINTRESOURCE(wParam))
   kProbeDescribeIcon,     // icon wParam: width, height and the colour at its centre
   kProbeErrorMode,        // result = GetErrorMode()
+  kProbeCommonControlsPath,  // text = the path of the loaded comctl32; empty: none
 };
 
 struct ProbeRequest {
@@ -35,6 +36,7 @@ struct ProbeRequest {
   int32_t width;
   int32_t height;
   uint32_t centre;  // 0x00RRGGBB
+  wchar_t text[260];  // terminated within its size
 };
 
 // The shared memory's name: this prefix and the target's process id.

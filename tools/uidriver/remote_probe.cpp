@@ -144,4 +144,13 @@ bool RemoteProbe::ErrorMode(UINT* mode) {
   return true;
 }
 
+bool RemoteProbe::CommonControlsPath(std::wstring* path) {
+  ProbeRequest request = {};
+  request.op = kProbeCommonControlsPath;
+  if (!Run(&request)) return false;
+  request.text[ARRAYSIZE(request.text) - 1] = L'\0';
+  *path = request.text;
+  return true;
+}
+
 }  // namespace uidriver

@@ -46,6 +46,8 @@ class RemoteProbe {
   bool ExeIcon(int id, HICON* icon);
   bool DescribeIcon(HICON icon, IconFacts* facts);
   bool ErrorMode(UINT* mode);
+  // The file of the comctl32 loaded in the target; empty when none is.
+  bool CommonControlsPath(std::wstring* path);
 
   const std::wstring& lastError() const { return error_; }
 
