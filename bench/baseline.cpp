@@ -6,7 +6,8 @@
 // Built again with more of what the notice does at start-up, one step on
 // top of the other, it tells where the notice's start-up goes:
 //   BENCH_OUR_IMPORTS        imports every DLL the notice imports (calls none)
-//   BENCH_COMMON_CONTROLS    InitCommonControlsEx as the notice calls it
+//   BENCH_COMMON_CONTROLS    comctl32 loaded and InitCommonControlsEx called, as
+//                            the notice does
 //   BENCH_ICON               the notice's icon set as its big and small icon
 //   BENCH_TEXT               the notice's text put in its edit control
 // Built with BENCH_BARE_UNINSTALL, it answers "卸载旧软件" in the barest way:
@@ -16,8 +17,8 @@
 
 #include "res/resource.h"
 
-#if defined(BENCH_OUR_IMPORTS) || defined(BENCH_COMMON_CONTROLS)
-#include <commctrl.h>
+#ifdef BENCH_COMMON_CONTROLS
+#include "framework/common_controls.h"
 #endif
 #ifdef BENCH_OUR_IMPORTS
 #include <objbase.h>
@@ -41,7 +42,6 @@ namespace {
 // loader bring it in.
 const void* const volatile kOurImports[] = {
     reinterpret_cast<const void*>(&::RegCloseKey),        // advapi32
-    reinterpret_cast<const void*>(&::InitCommonControlsEx),  // comctl32
     reinterpret_cast<const void*>(&::CoInitializeEx),     // ole32
     reinterpret_cast<const void*>(&::SysFreeString),      // oleaut32
     reinterpret_cast<const void*>(&::ShellExecuteW),      // shell32
@@ -115,7 +115,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   INITCOMMONCONTROLSEX controls = {};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_WIN95_CLASSES;
-  ::InitCommonControlsEx(&controls);
+  InitCommonControlsAfterStartUp(&controls);
 #endif
   ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_NOTICE), nullptr, &BareDialog, 0);
   return 0;

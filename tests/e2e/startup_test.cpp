@@ -35,19 +35,22 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
   return names;
 }
 
+// Starts the program from `folder` and attaches the probe to its notice.
+void StartProbed(const TestFolder& folder, Notice* notice, uidriver::RemoteProbe* probe) {
+  ASSERT_TRUE(notice->Start(folder)) << notice->error();
+  HWND window = notice->WaitForWindow();
+  ASSERT_NE(window, nullptr) << notice->error();
+  std::wstring error;
+  ASSERT_TRUE(probe->Attach(window, e2e::ProbeDll(), &error)) << error;
+}
+
 // Under Wine a child starts with error mode 0 whatever its parent's is, so
 // this sees what the program added, not what it kept.
 TEST(StartUp, ErrorModeFailsCriticalErrorsAndOpenFileBoxesSilently) {
   TestFolder folder;
   Notice notice;
-  ASSERT_TRUE(notice.Start(folder)) << notice.error();
-  HWND window = notice.WaitForWindow();
-  ASSERT_NE(window, nullptr) << notice.error();
-
   uidriver::RemoteProbe probe;
-  std::wstring error;
-  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error))
-      << error;
+  ASSERT_NO_FATAL_FAILURE(StartProbed(folder, &notice, &probe));
   UINT mode = 0;
   ASSERT_TRUE(probe.ErrorMode(&mode)) << probe.lastError();
   const UINT wanted = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
@@ -60,13 +63,8 @@ TEST(StartUp, ErrorModeFailsCriticalErrorsAndOpenFileBoxesSilently) {
 TEST(StartUp, TheCommonControlsLoadedAreTheSideBySideVersion6) {
   TestFolder folder;
   Notice notice;
-  ASSERT_TRUE(notice.Start(folder)) << notice.error();
-  HWND window = notice.WaitForWindow();
-  ASSERT_NE(window, nullptr) << notice.error();
-
   uidriver::RemoteProbe probe;
-  std::wstring error;
-  ASSERT_TRUE(probe.Attach(window, e2e::ProbeDll(), &error)) << error;
+  ASSERT_NO_FATAL_FAILURE(StartProbed(folder, &notice, &probe));
   std::wstring path;
   ASSERT_TRUE(probe.CommonControlsPath(&path)) << probe.lastError();
   const std::wstring version6 =
