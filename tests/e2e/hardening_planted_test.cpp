@@ -186,6 +186,36 @@ INSTANTIATE_TEST_SUITE_P(, PlantedPrograms, testing::ValuesIn(kPrograms),
                            return std::string(info.param.name);
                          });
 
+// The bare name Windows Installer registers, with its copies planted beside
+// the program and in the current folder: the system folder's msiexec.exe
+// runs (Wine's answers an unknown product by exiting), so the entry stays
+// and the notice says so; a planted copy would leave its marker, and no
+// program found would say "无法启动卸载程序".
+TEST(PlantedMsiExec, TheSystemFoldersCopyRunsNotOneBesideTheProgramOrInTheCurrentFolder) {
+  e2e::TestFolder folder;
+  e2e::PlantedMarker marker(folder);
+  ASSERT_TRUE(e2e::FileExists(e2e::JoinPath(SystemFolder(), L"msiexec.exe")))
+      << "no msiexec.exe in " << SystemFolder();
+  ASSERT_TRUE(::CreateDirectoryW(folder.File(L"app").c_str(), nullptr) ||
+              ::GetLastError() == ERROR_ALREADY_EXISTS);
+  for (const wchar_t* name : {L"app\\MsiExec.exe", L"MsiExec.exe"})
+    ASSERT_TRUE(folder.Put(e2e::Standin(L"planted_program.exe"), name))
+        << "cannot plant " << folder.File(name);
+  e2e::UninstallEntry entry;
+  ASSERT_TRUE(entry.Set(L"MsiExec.exe /X{5C1D8E6A-0B7F-4C2E-9A31-7D4B2F6E8C10}"));
+
+  e2e::Notice notice;
+  ASSERT_TRUE(notice.Start(folder, L"app\\TarvicUpdateHelper.exe")) << notice.error();
+  ASSERT_NE(notice.WaitForWindow(), nullptr) << notice.error();
+  ASSERT_TRUE(e2e::PostClick(notice.window(), kUninstallButton));
+  ShownBox box;
+  ASSERT_TRUE(e2e::WaitForBox(notice, e2e::kAppearTimeoutMs, &box));
+  EXPECT_TRUE(marker.Runs().empty()) << "planted code ran: " << e2e::Describe(marker.Runs());
+  EXPECT_TRUE(e2e::CheckAndDismiss(box, notice.window(),
+                                   ExpectedBox{UNINSTALL_TEXT_NOT_DONE, "exclamation", kCaption}));
+  notice.process().Terminate();
+}
+
 // ---- DLLs beside the program
 
 using DllNames = std::vector<const wchar_t*>;
