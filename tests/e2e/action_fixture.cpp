@@ -214,6 +214,13 @@ bool PostClick(HWND notice, int id) {
   return button != nullptr && ::PostMessageW(button, BM_CLICK, 0, 0) != 0;
 }
 
+testing::AssertionResult ClickUninstall(const Notice& notice) {
+  const int kUninstallButton = 1001;
+  if (!PostClick(notice.window(), kUninstallButton))
+    return testing::AssertionFailure() << "cannot click 卸载旧软件";
+  return testing::AssertionSuccess();
+}
+
 testing::AssertionResult WaitUntilHandled(Notice& notice) {
   uidriver::RemoteProbe probe;
   std::wstring error;

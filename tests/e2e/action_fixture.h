@@ -81,6 +81,8 @@ bool ClickAt(int x, int y);
 // Clicks one of the notice's buttons as its dialog loop sees a click, and
 // returns at once: the handler may well keep the notice busy.
 bool PostClick(HWND notice, int id);
+// PostClick on 卸载旧软件, for an assertion.
+testing::AssertionResult ClickUninstall(const Notice& notice);
 
 // Returns once the notice's thread has handled what was posted to it before:
 // a request posted to the probe (remote_probe.h) is answered by its message

@@ -28,7 +28,6 @@ using e2e::ShownBox;
 using e2e::StandinRun;
 
 const int kNoticeText = 1000;
-const int kUninstallButton = 1001;
 const int kDownloadButton = 1002;
 const wchar_t kCaption[] = L"TarvicUpdateHelper";
 // As long as one Sleep can wait: until the process is ended.
@@ -55,12 +54,6 @@ class BadUninstaller : public testing::Test {
       return testing::AssertionFailure() << "cannot write the uninstall entry";
     if (!notice_.Start(folder_) || notice_.WaitForWindow() == nullptr)
       return testing::AssertionFailure() << "the notice did not appear: " << notice_.error();
-    return testing::AssertionSuccess();
-  }
-
-  testing::AssertionResult ClickUninstall() {
-    if (!e2e::PostClick(notice_.window(), kUninstallButton))
-      return testing::AssertionFailure() << "cannot click 卸载旧软件";
     return testing::AssertionSuccess();
   }
 
@@ -108,7 +101,7 @@ class BadUninstaller : public testing::Test {
 // looked at it). The key is still there: the uninstall is not done.
 TEST_F(BadUninstaller, ACrashIsReportedAsAnUnfinishedUninstall) {
   ASSERT_TRUE(Start(L"crashing_uninstaller.exe", L"/S"));
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   ASSERT_EQ(Runs().size(), 1u) << "runs of the crashing uninstaller";
@@ -155,7 +148,7 @@ TEST_P(StuckUninstaller, TheNoticeWaitsForItAndReportsOnceItIsEnded) {
   // The standard handles the notice was started with are its parent's, and
   // Wine gives them to it inheritable; what it opens itself must not be.
   const std::vector<std::wstring> givenAtStart = InheritableHandles();
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   DWORD stuck = 0;
   ASSERT_TRUE(uidriver::WaitUntil(e2e::kAppearTimeoutMs, [&] { return (stuck = StuckProcess()); }))
       << "the process that never ends did not start";

@@ -152,12 +152,6 @@ class UninstallTest : public testing::Test {
     return testing::AssertionSuccess();
   }
 
-  testing::AssertionResult ClickUninstall() {
-    if (!e2e::PostClick(notice_.window(), kUninstallButton))
-      return testing::AssertionFailure() << "cannot click 卸载旧软件";
-    return testing::AssertionSuccess();
-  }
-
   std::vector<StandinRun> Runs() const {
     return e2e::ReadRecord(folder_.File(L"uninstall-record.txt"));
   }
@@ -190,7 +184,7 @@ TEST_F(UninstallTest, RunsTheRegisteredCommandLineInTheNoticesFolderWithItsStart
   const std::wstring command = Command(L"--delete-key --pad=\"a  b\"  --pad");
   ASSERT_TRUE(entry_.SetText(command));
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(e2e::CheckAndDismiss(box, notice_.window(), Box(UNINSTALL_TEXT_DONE, "exclamation")));
@@ -224,7 +218,7 @@ TEST_F(UninstallTest, ReportsSuccessOnlyAfterTheUninstallerEndedAndTakesNoInputM
   HWND text = ::GetDlgItem(window, kNoticeText);
   const std::wstring shownText = uidriver::WindowText(text);
 
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ASSERT_TRUE(uidriver::WaitUntil(e2e::kReactTimeoutMs, [&] { return !Runs().empty(); }))
       << "the uninstaller did not start within " << e2e::kReactTimeoutMs << " ms";
   // The click gave the button the focus. Input taken now would move it: a
@@ -270,7 +264,7 @@ TEST_F(UninstallTest, ReportsSuccessOnlyAfterTheUninstallerEndedAndTakesNoInputM
   EXPECT_TRUE(e2e::CheckAndDismiss(box, window, Box(UNINSTALL_TEXT_DONE, "exclamation")));
 
   // A second click asks afresh, and the old edition is gone.
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(e2e::CheckAndDismiss(box, window, Box(UNINSTALL_TEXT_NOT_INSTALLED, "error")));
   EXPECT_EQ(Runs().size(), 1u) << "a click on a removed entry started an uninstaller";
@@ -285,7 +279,7 @@ TEST_F(UninstallTest, AClickSentDuringTheWaitStartsNoSecondUninstaller) {
   const DWORD kRunsMs = 4000;
   ASSERT_TRUE(entry_.SetText(Command(L"--sleep=" + std::to_wstring(kRunsMs) + L" --delete-key")));
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ASSERT_TRUE(uidriver::WaitUntil(e2e::kReactTimeoutMs, [&] { return !Runs().empty(); }))
       << "the uninstaller did not start within " << e2e::kReactTimeoutMs << " ms";
   // Returns when the button has handled it, or gives up; either way a second
@@ -337,7 +331,7 @@ TEST_P(UninstallEnding, TheOutcomeShowsOnceTheUninstallIsOver) {
   const EndingCase& c = GetParam();
   ASSERT_TRUE(entry_.SetText(Command(c.arguments)));
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   const DWORD clickedAt = ::GetTickCount();
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
@@ -424,7 +418,7 @@ TEST_P(UninstallRefused, ReportsTheOldEditionNotInstalledAndStartsNothing) {
       break;
   }
   ASSERT_TRUE(StartNotice(L"Renamed.exe"));
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(StartedNothing());
@@ -479,7 +473,7 @@ TEST_P(UninstallAccepted, RunsTheTextItHolds) {
       break;
   }
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(e2e::CheckAndDismiss(box, notice_.window(), Box(UNINSTALL_TEXT_DONE, "exclamation")));
@@ -524,7 +518,7 @@ TEST_P(UninstallUnstartable, ReportsThatTheUninstallerCannotStart) {
   }
   ASSERT_TRUE(entry_.SetText(L"\"" + program + L"\" --delete-key"));
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(StartedNothing());
@@ -547,7 +541,7 @@ TEST_F(UninstallTest, AnEntryOnlyInThe64BitViewIsNotFound) {
   if (UninstallEntry::Exists(KEY_WOW64_32KEY))
     GTEST_SKIP() << "this system has one registry view: the 64-bit one is the 32-bit one";
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(StartedNothing());
@@ -574,7 +568,7 @@ TEST_F(UninstallTest, TheUninstallerInheritsTheNoticesErrorMode) {
 
   ASSERT_TRUE(entry_.SetText(Command(L"--delete-key")));
   ASSERT_TRUE(StartNotice());
-  ASSERT_TRUE(ClickUninstall());
+  ASSERT_TRUE(e2e::ClickUninstall(notice_));
   ShownBox box;
   ASSERT_TRUE(e2e::WaitForBox(notice_, e2e::kAppearTimeoutMs, &box));
   EXPECT_TRUE(e2e::CheckAndDismiss(box, notice_.window(), Box(UNINSTALL_TEXT_DONE, "exclamation")));
